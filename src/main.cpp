@@ -1,0 +1,2 @@
+// Placeholder entry until the platform and the game land.
+int main() { return 0; }

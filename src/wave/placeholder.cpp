@@ -1,0 +1,1 @@
+// Removed once this layer has its first source file.
