@@ -1,1 +1,0 @@
-// Removed once this layer has its first source file.

@@ -1,0 +1,64 @@
+#include "support/players.h"
+
+namespace scripted {
+
+Player::Player(ScriptedPlatform& machine, PlayerPlan plan) : machine_(machine), plan_(std::move(plan)) {
+    machine_.setPlayer([this] { act(); });
+}
+
+// Called whenever the game waits for a key or polls with none queued.
+void Player::act() {
+    if (machine_.sounding("hangok/zene/menuzene.mp3")) return inMainMenu();
+    if (machine_.sounding("hangok/szorny.wav")) return inEncounter();
+    if (machine_.sounding("hangok/kfegyvervesz.wav")) {
+        if (plan_.takesSpecialWeapon) machine_.press({key('k')});
+        return;
+    }
+    if (gameMusicSounding()) inStepLoop();
+}
+
+void Player::inMainMenu() {
+    if (gamesStarted_ == plan_.gamesToStart) return;
+    ++gamesStarted_;
+    killsBeforeThisGame_ = machine_.timesPlayed("hangok/szornyhalal.wav");
+    bullets_ = 10;
+    afterwardsPressed_ = false;
+    machine_.press({kEnter});
+}
+
+// Turns right until the radar sounds, then fires; an empty magazine is reloaded.
+void Player::inEncounter() {
+    if (!plan_.shoots) return;
+    if (!machine_.sounding("hangok/radar.wav")) return machine_.press({kRight});
+    if (bullets_ == 0) {
+        machine_.press({kEnter});
+        bullets_ = 10;
+        ++reloads_;
+        return;
+    }
+    machine_.press({kSpace});
+    --bullets_;
+    ++shotsFired_;
+}
+
+// Walks on; after the last monster the crystal stands (the music still plays).
+void Player::inStepLoop() {
+    const int kills = killsThisGame();
+    if (kills >= 121) {
+        if (plan_.breaksCrystal) machine_.press({kSpace});
+        return;
+    }
+    if (kills < plan_.killsPerGame) return machine_.press({kUp});
+    if (afterwardsPressed_) return;
+    afterwardsPressed_ = true;
+    for (const Keys& keys : plan_.afterwards) machine_.press({keys});
+}
+
+int Player::killsThisGame() const { return machine_.timesPlayed("hangok/szornyhalal.wav") - killsBeforeThisGame_; }
+
+bool Player::gameMusicSounding() const {
+    return machine_.sounding("hangok/zene/jatekzene.mp3") || machine_.sounding("hangok/zene/jatekzene2.mp3") ||
+           machine_.sounding("hangok/zene/jatekzene3.mp3");
+}
+
+}  // namespace scripted
