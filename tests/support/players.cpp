@@ -28,7 +28,7 @@ void Player::inMainMenu() {
 
 // Turns right until the radar sounds, then fires; an empty magazine is reloaded.
 void Player::inEncounter() {
-    if (!plan_.shoots) return;
+    if (killsThisGame() >= plan_.shootsUntilKills) return;
     if (!machine_.sounding("hangok/radar.wav")) return machine_.press({kRight});
     if (bullets_ == 0) {
         machine_.press({kEnter});

@@ -12,7 +12,7 @@ namespace scripted {
 struct PlayerPlan {
     int gamesToStart = 1;      // Enter on "new game" this many times, then no more keys at the menu
     int killsPerGame = 121;    // stops walking after this many kills
-    bool shoots = true;        // false: lets every monster's time run out
+    int shootsUntilKills = 1000;  // from this many kills on, lets every monster's time run out
     bool takesSpecialWeapon = true;
     bool breaksCrystal = true;
     std::vector<Keys> afterwards;  // pressed once the kills are reached, then nothing more

@@ -26,9 +26,9 @@ bool matches(const std::string& line, std::string_view entry) {
 }
 }  // namespace
 
-long long TraceLog::find(std::string_view entry, std::size_t from) const {
+long long TraceLog::find(std::string_view entry, std::size_t from, int nth) const {
     for (std::size_t i = from; i < lines_.size(); ++i)
-        if (matches(lines_[i].entry, entry)) return static_cast<long long>(i);
+        if (matches(lines_[i].entry, entry) && --nth == 0) return static_cast<long long>(i);
     return -1;
 }
 
@@ -52,8 +52,8 @@ long long TraceLog::timeOf(std::string_view entry) const {
     return at < 0 ? -1 : lines_[static_cast<std::size_t>(at)].ms;
 }
 
-TraceLog TraceLog::after(std::string_view entry) const {
-    const long long at = find(entry);
+TraceLog TraceLog::after(std::string_view entry, int nth) const {
+    const long long at = find(entry, 0, nth);
     if (at < 0) return TraceLog({});
     return TraceLog(std::vector<Line>(lines_.begin() + at + 1, lines_.end()));
 }
@@ -241,8 +241,12 @@ long long ScriptedPlatform::lastDue() const {
 }
 
 void ScriptedPlatform::press(std::initializer_list<Keys> presses) { pressAt(lastDue(), presses); }
-
+void ScriptedPlatform::press(const std::vector<Keys>& presses) { pressAt(lastDue(), presses); }
 void ScriptedPlatform::pressAt(long long ms, std::initializer_list<Keys> presses) {
+    pressAt(ms, std::vector<Keys>(presses));
+}
+
+void ScriptedPlatform::pressAt(long long ms, const std::vector<Keys>& presses) {
     // Keys are kept in due order; a press never overtakes one queued for the same time.
     for (const Keys& codes : presses) {
         for (int code : codes) {

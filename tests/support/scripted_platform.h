@@ -60,8 +60,8 @@ public:
     bool inOrder(std::initializer_list<std::string_view> entries) const;
     // Virtual time of the first line matching entry; -1 when there is none.
     long long timeOf(std::string_view entry) const;
-    // The lines after the first one matching entry (none when there is none).
-    TraceLog after(std::string_view entry) const;
+    // The lines after the nth one matching entry (none when there are fewer).
+    TraceLog after(std::string_view entry, int nth = 1) const;
     // The lines before the first one matching entry (all when there is none).
     TraceLog before(std::string_view entry) const;
     // Entries that begin with the text, in order ("play2D zenemotor hangok/menu/").
@@ -71,7 +71,7 @@ public:
     friend std::ostream& operator<<(std::ostream& out, const TraceLog& log);
 
 private:
-    long long find(std::string_view entry, std::size_t from = 0) const;
+    long long find(std::string_view entry, std::size_t from = 0, int nth = 1) const;
     std::vector<Line> lines_;
 };
 
@@ -130,8 +130,10 @@ public:
 
     // Key presses due now, or after the keys already queued.
     void press(std::initializer_list<Keys> presses);
+    void press(const std::vector<Keys>& presses);
     // Key presses due at a virtual time (ms since the start).
     void pressAt(long long ms, std::initializer_list<Keys> presses);
+    void pressAt(long long ms, const std::vector<Keys>& presses);
     // Characters of a typed line as key codes (the code entry reads them).
     void type(std::string_view text);
     void randValues(std::initializer_list<int> values);
