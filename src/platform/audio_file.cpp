@@ -3,6 +3,7 @@
 #include <sndfile.h>
 
 #include <algorithm>
+#include <cmath>
 #include <limits>
 #include <utility>
 
@@ -11,13 +12,26 @@ namespace {
 
 constexpr std::size_t kChunkFrames = 4096;
 
+// Samples are read as floats, whatever the file holds: libsndfile scales
+// every format to full scale that way, while reading floating-point data
+// (MP3 among it) straight into shorts would leave it all but silent.
+// Overshoot beyond full scale is clipped, not wrapped around.
+std::int16_t toInt16(float sample) {
+    const float scaled = std::nearbyint(sample * 32768.0f);
+    return static_cast<std::int16_t>(std::clamp(scaled, -32768.0f, 32767.0f));
+}
+
+void appendAsInt16(const float* in, std::size_t samples, std::vector<std::int16_t>& out) {
+    for (std::size_t i = 0; i < samples; ++i) out.push_back(toInt16(in[i]));
+}
+
 // Averages each frame's channels into one sample.
-void mixDownToMono(const std::int16_t* in, std::size_t frames, int channels,
+void mixDownToMono(const float* in, std::size_t frames, int channels,
                    std::vector<std::int16_t>& out) {
     for (std::size_t f = 0; f < frames; ++f) {
-        long sum = 0;
+        float sum = 0;
         for (int c = 0; c < channels; ++c) sum += in[f * channels + c];
-        out.push_back(static_cast<std::int16_t>(sum / channels));
+        out.push_back(toInt16(sum / float(channels)));
     }
 }
 
@@ -31,9 +45,6 @@ std::optional<AudioFile> AudioFile::open(const std::string& path, Layout layout)
         sf_close(file);
         return std::nullopt;
     }
-    // Floating-point data (MP3 decodes to it) may overshoot full scale: clip
-    // it instead of letting it wrap around into a crack.
-    sf_command(file, SFC_SET_CLIPPING, nullptr, SF_TRUE);
     const int outChannels = (layout == Layout::asRecorded && info.channels <= 2) ? info.channels : 1;
     return AudioFile(file, info.channels, outChannels, info.samplerate, info.frames);
 }
@@ -70,21 +81,16 @@ void AudioFile::close() {
 
 std::size_t AudioFile::read(std::vector<std::int16_t>& out, std::size_t frames) {
     if (file_ == nullptr) return 0;
-    if (outChannels_ == fileChannels_) {
-        const std::size_t start = out.size();
-        out.resize(start + frames * outChannels_);
-        const sf_count_t got = sf_readf_short(file_, out.data() + start, sf_count_t(frames));
-        const std::size_t count = got > 0 ? std::size_t(got) : 0;
-        out.resize(start + count * outChannels_);
-        return count;
-    }
     std::size_t total = 0;
     while (total < frames) {
         const std::size_t want = std::min(kChunkFrames, frames - total);
         scratch_.resize(want * fileChannels_);
-        const sf_count_t got = sf_readf_short(file_, scratch_.data(), sf_count_t(want));
+        const sf_count_t got = sf_readf_float(file_, scratch_.data(), sf_count_t(want));
         if (got <= 0) break;
-        mixDownToMono(scratch_.data(), std::size_t(got), fileChannels_, out);
+        if (outChannels_ == fileChannels_)
+            appendAsInt16(scratch_.data(), std::size_t(got) * fileChannels_, out);
+        else
+            mixDownToMono(scratch_.data(), std::size_t(got), fileChannels_, out);
         total += std::size_t(got);
     }
     return total;

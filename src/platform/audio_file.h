@@ -53,7 +53,7 @@ private:
     int outChannels_ = 0;
     int sampleRate_ = 0;
     long long frames_ = 0;
-    std::vector<std::int16_t> scratch_;
+    std::vector<float> scratch_;
 };
 
 // The longest recording decoded whole: ten minutes of stereo at 48 kHz.

@@ -69,6 +69,11 @@ unsigned StreamVoice::sourceId() {
     return source_.id();
 }
 
+int StreamVoice::channels() {
+    std::lock_guard lock(mutex_);
+    return file_ ? file_->channels() : 0;
+}
+
 bool StreamVoice::service() {
     std::lock_guard lock(mutex_);
     if (ended_) return false;

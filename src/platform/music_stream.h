@@ -33,6 +33,9 @@ public:
     bool isPlaying() override;
     unsigned sourceId() override;
 
+    // What it queues: 1 or 2 channels; 0 once it has ended.
+    int channels();
+
     // The streamer's side: refills what has been played; false once it has ended.
     bool service();
 

@@ -45,8 +45,9 @@ private:
 
 }  // namespace
 
-OpenAlEngine::OpenAlEngine(BufferCache& cache, MusicStreamer& streamer)
-    : cache_(cache), streamer_(streamer) {}
+OpenAlEngine::OpenAlEngine(BufferCache& cache, MusicStreamer& streamer,
+                           double streamAboveSeconds)
+    : cache_(cache), streamer_(streamer), streamAboveSeconds_(streamAboveSeconds) {}
 
 OpenAlEngine::~OpenAlEngine() { stopAllSounds(); }
 
@@ -124,7 +125,7 @@ std::shared_ptr<const AlBuffer> OpenAlEngine::decodedBuffer(const std::string& f
     if (auto cached = cache_.find(file, layout, stamp)) return cached;
     std::optional<AudioFile> audio = AudioFile::open(file, layout);
     if (!audio) return nullptr;
-    if (double(audio->frames()) > kStreamAboveSeconds * audio->sampleRate()) {
+    if (double(audio->frames()) > streamAboveSeconds_ * audio->sampleRate()) {
         longFile = std::move(audio);
         return nullptr;
     }

@@ -20,7 +20,8 @@ inline constexpr double kStreamAboveSeconds = 4.0;
 
 class OpenAlEngine final : public SoundEngine {
 public:
-    OpenAlEngine(BufferCache& cache, MusicStreamer& streamer);
+    OpenAlEngine(BufferCache& cache, MusicStreamer& streamer,
+                 double streamAboveSeconds = kStreamAboveSeconds);
     ~OpenAlEngine() override;
     OpenAlEngine(const OpenAlEngine&) = delete;
     OpenAlEngine& operator=(const OpenAlEngine&) = delete;
@@ -46,6 +47,7 @@ private:
 
     BufferCache& cache_;
     MusicStreamer& streamer_;
+    double streamAboveSeconds_;
     // Handed out to the game: kept until the engine goes, even once finished.
     std::vector<std::shared_ptr<Voice>> tracked_;
     // Not handed out: dropped once they have ended.
