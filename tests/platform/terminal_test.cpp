@@ -79,7 +79,8 @@ struct RawChild {
             char byte = 'r';
             (void)!::write(ready[1], &byte, 1);
             (void)!::read(go[0], &byte, 1);
-            if (crash) *reinterpret_cast<volatile int*>(std::uintptr_t{8}) = 1;
+            volatile std::uintptr_t unmapped = 8;  // a fault, not a null store a sanitizer would catch first
+            if (crash) *reinterpret_cast<volatile int*>(unmapped) = 1;
             for (;;) pause();
         }
         close(ready[1]);
