@@ -4,29 +4,11 @@
 #include <iostream>
 #include <optional>
 
+#include "game/game.h"
 #include "platform/system_platform.h"
 #include "platform/trace.h"
 
-namespace {
-
-// Until the game takes over: the start jingle, then one key or the end of input.
-int standIn(platform::Platform& platform) {
-    auto zenemotor = platform.createSoundEngine("zenemotor");
-    if (!zenemotor) {
-        platform.write("Nem sikerült inicializalni a hangot\n");
-        return 0;
-    }
-    zenemotor->play2D("hangok/zene/szignal.mp3", false, false, false);
-    try {
-        platform.getch();
-    } catch (const platform::InputClosed&) {
-    }
-    return 0;
-}
-
-}  // namespace
-
-int main([[maybe_unused]] int argc, char**) {
+int main(int argc, char**) {
     platform::SystemPlatform system;
     std::ofstream traceFile;
     std::optional<platform::TracePlatform> traced;
@@ -38,5 +20,6 @@ int main([[maybe_unused]] int argc, char**) {
             std::cerr << "vaksotet: cannot open the trace file " << path << ", playing without it\n";
     }
     platform::Platform& platform = traced ? static_cast<platform::Platform&>(*traced) : system;
-    return standIn(platform);
+    // The game releases its engines before the trace and the machine go.
+    return game::Game(platform).run(argc);
 }
