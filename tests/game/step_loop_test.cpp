@@ -210,7 +210,7 @@ TEST(Levels, LevelTwoComesOnceAtThirtyKills) {
     NumberClipsDirectory clips;
     ScriptedPlatform machine;
     // The magazine is empty after the 90th shot of 30 three-hit monsters.
-    Player player(machine, {.killsPerGame = 30, .afterwards = {key('3'), key('2'), kEnter, kSpace}});
+    Player player(machine, PlayerPlan().games({30}).thenPressing({key('3'), key('2'), kEnter, kSpace}));
     game::Game game(machine);
     game.run(game::kRestartMarker);
     const TraceLog log = machine.log();
@@ -237,7 +237,7 @@ TEST(Levels, LevelThreeComesOnceAtSeventyKills) {
     NumberClipsDirectory clips;
     ScriptedPlatform machine;
     // 31 monsters of three hits and 39 of four leave one bullet of the 25th magazine.
-    Player player(machine, {.killsPerGame = 70, .afterwards = {key('3'), kSpace, kEnter, kSpace}});
+    Player player(machine, PlayerPlan().games({70}).thenPressing({key('3'), kSpace, kEnter, kSpace}));
     game::Game game(machine);
     game.run(game::kRestartMarker);
     const TraceLog log = machine.log();

@@ -18,17 +18,23 @@ void Player::act() {
 }
 
 void Player::inMainMenu() {
-    if (gamesStarted_ == plan_.gamesToStart) return;
+    const int local = 0;
+    menuVisits_.push_back({machine_.liveEngines(), machine_.liveSounds(), reinterpret_cast<std::uintptr_t>(&local)});
+    if (gamesStarted_ == static_cast<int>(plan_.killsPerGame.size())) return;
+    if (plan_.clearLogAtMenu) machine_.clearLog();
     ++gamesStarted_;
     killsBeforeThisGame_ = machine_.timesPlayed("hangok/szornyhalal.wav");
     bullets_ = 10;
+    crystalPressesLeft_ = plan_.crystalPresses;
     afterwardsPressed_ = false;
     machine_.press({kEnter});
 }
 
 // Turns right until the radar sounds, then fires; an empty magazine is reloaded.
 void Player::inEncounter() {
-    if (killsThisGame() >= plan_.shootsUntilKills) return;
+    const int kills = killsThisGame();
+    if (kills >= plan_.shootsUntilKills) return;
+    if (plan_.instantKillsFor.contains(kills + 1)) return machine_.press({key('4')});
     if (!machine_.sounding("hangok/radar.wav")) return machine_.press({kRight});
     if (bullets_ == 0) {
         machine_.press({kEnter});
@@ -45,10 +51,13 @@ void Player::inEncounter() {
 void Player::inStepLoop() {
     const int kills = killsThisGame();
     if (kills >= 121) {
-        if (plan_.breaksCrystal) machine_.press({kSpace});
+        if (crystalPressesLeft_ > 0) {
+            --crystalPressesLeft_;
+            machine_.press({kSpace});
+        }
         return;
     }
-    if (kills < plan_.killsPerGame) return machine_.press({kUp});
+    if (kills < plan_.killsPerGame.at(gamesStarted_ - 1)) return machine_.press({kUp});
     if (afterwardsPressed_) return;
     afterwardsPressed_ = true;
     for (const Keys& keys : plan_.afterwards) machine_.press({keys});
