@@ -10,7 +10,8 @@
 
 namespace platform {
 
-// Engines must be destroyed before their SoundSystem.
+// Engines must be destroyed before their SoundSystem. Its context is current
+// for the whole process: keep one SoundSystem at a time.
 class SoundSystem {
 public:
     SoundSystem();  // cheap: the device is opened at the first request
