@@ -3,6 +3,7 @@
 #include "game/game.h"
 #include "game/helpers.h"
 #include "game/keys.h"
+#include "game/rules.h"
 #include "game/weapons.h"
 
 namespace game {
@@ -71,9 +72,9 @@ void Game::encounter() {
         }
         // The instant kill, once per level: no sound of its own and no point.
         if (s_.billi == '4') {
-            if (s_.egyszerol == 20) {
+            if (s_.egyszerol == kInstantKillReady) {
                 s_.szornyelet = 0;
-                s_.egyszerol = 10;
+                s_.egyszerol = kInstantKillUsed;
             }
             s_.billi = kUsedKey;
         }

@@ -6,16 +6,15 @@
 #include "game/game.h"
 #include "game/helpers.h"
 #include "game/keys.h"
+#include "game/rules.h"
 #include "speech/numbers.h"
 
 namespace game {
 namespace {
 
 constexpr int kCrystalTicks = 10000;
-constexpr int kWeaponHeld = 20;
 constexpr int kGoodOutroSeconds = 52;
 constexpr int kBadOutroSeconds = 25;
-constexpr int kLastKill = 121;
 // A caption that gave no handle cannot be watched: wait about as long as one
 // is heard, then go on.
 constexpr int kCaptionWithoutHandleMs = 1500;
@@ -24,11 +23,10 @@ constexpr int kCaptionPollMs = 10;
 }  // namespace
 
 void Game::finale() {
-    if (s_.elet > 0 && s_.pont > 99) crystalPhase();
-    // The only other way out of the step loop is the last life lost, and the
-    // crystal is broken only in the phase above.
+    if (s_.elet > 0 && s_.pont >= kPointsForCrystal) crystalPhase();
+    // Every other end (the last life lost, the crystal left standing) is the bad one.
     const bool good =
-        s_.elet > 0 && s_.pont > 99 && s_.kristalyallapot == 1 && s_.megoltszorny >= kLastKill;
+        s_.elet > 0 && s_.pont >= kPointsForCrystal && s_.kristalyallapot == 1 && s_.megoltszorny >= kLastKill;
     ending(good);
     finalReadout();
 }

@@ -4,6 +4,7 @@
 
 #include "game/helpers.h"
 #include "game/keys.h"
+#include "game/rules.h"
 
 namespace game {
 namespace {
@@ -140,23 +141,23 @@ void Game::playIntro() {
 }
 
 void Game::setNewGameValues() {
-    s_.szornyhatar = 2400;
+    s_.szornyhatar = kTicksLevel1;
     s_.pont = 0;
-    s_.elet = 3;
+    s_.elet = kStartLives;
     s_.megy = 0;
     s_.megy1 = 0;
-    s_.szornyelet = 3;
+    s_.szornyelet = kHitsLevel1;
     s_.megoltszorny = 0;
     s_.szint = 1;
-    s_.golyo = 10;
+    s_.golyo = kFullMagazine;
     s_.kfegyverallapot = 0;
     s_.kristalyszam = 1;
-    s_.kristalyelet = 100;
+    s_.kristalyelet = kCrystalHits;
     s_.kristalyallapot = 0;
-    s_.lotar = 10;
-    s_.szszornyelet = 3;
+    s_.lotar = kStartMagazines;
+    s_.szszornyelet = kHitsLevel1;
     s_.fegyver = 1;
-    s_.egyszerol = 20;
+    s_.egyszerol = kInstantKillReady;
     // Both draws take the next values of the one generator, in this order.
     s_.gen = drawGen();
     do {

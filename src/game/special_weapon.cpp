@@ -3,12 +3,12 @@
 #include "game/game.h"
 #include "game/helpers.h"
 #include "game/keys.h"
+#include "game/rules.h"
 
 namespace game {
 namespace {
 
 constexpr int kCallTicks = 999;
-constexpr int kHeld = 20;
 
 }  // namespace
 
@@ -23,7 +23,7 @@ void Game::specialWeapon() {
         const bool pickedUp = s_.billi == 'K' || s_.billi == 'k';
         if (pickedUp) {
             play(*effektmotor_, "hangok/kfegyvermegvan.wav");
-            s_.kfegyverallapot = kHeld;
+            s_.kfegyverallapot = kWeaponHeld;
             s_.billi = kUsedKey;
         }
         ++s_.megy;

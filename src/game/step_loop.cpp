@@ -6,15 +6,12 @@
 #include "game/game.h"
 #include "game/helpers.h"
 #include "game/keys.h"
+#include "game/rules.h"
 #include "game/weapons.h"
 #include "speech/numbers.h"
 
 namespace game {
 namespace {
-
-constexpr int kKillsForLevel2 = 30;
-constexpr int kKillsForLevel3 = 70;
-constexpr int kLastKill = 121;  // the game ends after it
 
 bool isEither(int code, char lower, char upper) { return code == lower || code == upper; }
 
@@ -39,8 +36,8 @@ void Game::changeLevel() {
     if (s_.megoltszorny == kKillsForLevel2) {
         if (s_.szint != 2) {
             play(*effektmotor_, "hangok/szintlepes.wav");
-            s_.lotar += 16;
-            s_.egyszerol = 20;
+            s_.lotar += kMagazinesLevel2;
+            s_.egyszerol = kInstantKillReady;
             zenemotor_->stopAllSounds();
             playLooped(*zenemotor_, "hangok/zene/jatekzene2.mp3");
         }
@@ -49,20 +46,20 @@ void Game::changeLevel() {
     if (s_.megoltszorny == kKillsForLevel3) {
         if (s_.szint == 2) {
             play(*effektmotor_, "hangok/szintlepes.wav");
-            s_.lotar += 25;
-            s_.egyszerol = 20;
+            s_.lotar += kMagazinesLevel3;
+            s_.egyszerol = kInstantKillReady;
             zenemotor_->stopAllSounds();
             playLooped(*zenemotor_, "hangok/zene/jatekzene3.mp3");
         }
         s_.szint = 3;
     }
     if (s_.szint == 2) {
-        s_.szornyhatar = 1500;
-        s_.szszornyelet = 4;
+        s_.szornyhatar = kTicksLevel2;
+        s_.szszornyelet = kHitsLevel2;
     }
     if (s_.szint == 3) {
-        s_.szornyhatar = 800;
-        s_.szszornyelet = 5;
+        s_.szornyhatar = kTicksLevel3;
+        s_.szszornyelet = kHitsLevel3;
     }
 }
 
@@ -153,7 +150,7 @@ bool Game::fire() {
 // Only an empty magazine is reloaded, and only from a spare one.
 void Game::reload() {
     if (s_.golyo != 0 || s_.lotar <= 0) return;
-    s_.golyo = 10;
+    s_.golyo = kFullMagazine;
     --s_.lotar;
     play(*effektmotor_, weaponSounds(s_.fegyver).reload);
 }
