@@ -25,6 +25,7 @@ public:
     // the jingle).
     int run(int argc);
 
+    // The game's values as the run left them.
     const GameState& state() const { return s_; }
 
 private:
