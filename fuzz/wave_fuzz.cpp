@@ -23,6 +23,8 @@ void exercise(const CWave& wave) {
     require(copy.toBytes() == wave.toBytes());
 
     const CWave joined = wave + copy;
+    const CWave grown = CWave(wave) + copy;  // the join that grows its left operand in place
+    require(grown.toBytes() == joined.toBytes());
     auto samples = wave.getSampleData();
     auto both = joined.getSampleData();
     require(both.size() == 2 * samples.size());

@@ -1,6 +1,7 @@
 #include "speech/numbers.h"
 
 #include <sstream>
+#include <utility>
 #include <vector>
 
 #include "wave/wave.h"
@@ -64,8 +65,10 @@ int szbesz(int value) {
     if (clips.empty()) return 0;
 
     // Left to right: ((a + b) + c) + d, so the clips sound in list order.
+    // Moving the left operand lets each join grow its samples in place.
     CWave spoken("hangok/szamok/" + clips.front());
-    for (std::size_t i = 1; i < clips.size(); ++i) spoken = spoken + CWave("hangok/szamok/" + clips[i]);
+    for (std::size_t i = 1; i < clips.size(); ++i)
+        spoken = std::move(spoken) + CWave("hangok/szamok/" + clips[i]);
 
     spoken.setFileName("szamok.wav");
     spoken.saveToFile();

@@ -6,6 +6,8 @@
 #include <mutex>
 #include <set>
 
+#include <stdio.h>  // renameat2
+
 #include <fcntl.h>
 #include <sys/stat.h>
 #include <unistd.h>
@@ -80,6 +82,23 @@ bool writeAll(int fd, std::span<const std::uint8_t> bytes) {
     return true;
 }
 
+// Puts the finished temporary file in the place of `file` in one step, so a
+// reader finds either the old file or the new one. Over an existing file the
+// two names are exchanged and the old file, now under the temporary name, is
+// removed: renaming over it makes ext4 write the new file out at once (its
+// safeguard for replace-by-rename), and every save then waits for the disk.
+// Where there is no regular file to exchange with, or the file system cannot
+// exchange names, a plain rename does the same job.
+bool putInPlace(const std::string& temporary, const std::string& file) {
+    struct stat target {};
+    if (::lstat(file.c_str(), &target) == 0 && S_ISREG(target.st_mode) &&
+        ::renameat2(AT_FDCWD, temporary.c_str(), AT_FDCWD, file.c_str(), RENAME_EXCHANGE) == 0) {
+        ::unlink(temporary.c_str());
+        return true;
+    }
+    return ::rename(temporary.c_str(), file.c_str()) == 0;
+}
+
 }  // namespace
 
 std::vector<std::uint8_t> readWholeFile(const std::string& file) {
@@ -121,7 +140,7 @@ void writeFileAtomically(const std::string& file,
         if (!writeAll(fd.get(), piece)) fail("cannot be written");
     }
     if (fd.closeNow() != 0) fail("cannot be written");
-    if (::rename(temporary.c_str(), file.c_str()) != 0) fail("cannot be replaced");
+    if (!putInPlace(temporary, file)) fail("cannot be replaced");
 }
 
 }  // namespace wave

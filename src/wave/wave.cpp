@@ -1,6 +1,8 @@
 #include "wave/wave.h"
 
+#include <cstdlib>
 #include <cstring>
+#include <new>
 #include <limits>
 #include <string_view>
 #include <utility>
@@ -91,20 +93,25 @@ bool isFactId(const char (&id)[4]) {
     return id[0] == 'f' && id[1] == 'a' && id[2] == 'c' && id[3] == 't';
 }
 
-// A fresh array holding `count` bytes from `from`; none for zero bytes.
-std::unique_ptr<std::uint8_t[]> ownCopy(const std::uint8_t* from, std::size_t count) {
-    if (count == 0) return nullptr;
-    auto copy = std::make_unique_for_overwrite<std::uint8_t[]>(count);
-    std::memcpy(copy.get(), from, count);
-    return copy;
-}
-
 constexpr const char* kDifferentTags = "Can't concatenate waves with different format tags";
 constexpr const char* kJoinTooLarge = "Can't concatenate waves: the joined file would exceed 4 GiB";
 
 }  // namespace
 
 CWave::CWave(std::string fileName) : CWave(fromBytes(wave::readWholeFile(fileName), fileName)) {}
+
+void CWave::FreeBytes::operator()(std::uint8_t* bytes) const noexcept {
+    std::free(bytes);
+}
+
+// A fresh array holding `count` bytes from `from`; none for zero bytes.
+CWave::ByteArray CWave::ownCopy(const std::uint8_t* from, std::size_t count) {
+    if (count == 0) return nullptr;
+    ByteArray copy(static_cast<std::uint8_t*>(std::malloc(count)));
+    if (!copy) throw std::bad_alloc();
+    std::memcpy(copy.get(), from, count);
+    return copy;
+}
 
 CWave CWave::fromBytes(std::span<const std::uint8_t> bytes, std::string fileName) {
     CWave wave;
@@ -249,7 +256,7 @@ void CWave::setFileName(std::string newName) {
     fileName = std::move(newName);
 }
 
-CWave CWave::operator+(const CWave& right) const {
+CWave::JoinSizes CWave::joinSizes(const CWave& right) const {
     if (formatChunk.formatTag != right.formatChunk.formatTag) throw kDifferentTags;
 
     const std::uint64_t dataSize = std::uint64_t{dataHeader.dataSize} + right.dataHeader.dataSize;
@@ -258,27 +265,57 @@ CWave CWave::operator+(const CWave& right) const {
     std::uint64_t riffSize = 4 + kFormatChunkBytes + kDataHeaderBytes + dataSize;
     if (right.formatChunk.formatTag > 1) riffSize += 2 + right.extraFormatSize;
     if (riffSize > std::numeric_limits<std::uint32_t>::max()) throw kJoinTooLarge;
+    return {static_cast<std::uint32_t>(dataSize), static_cast<std::uint32_t>(riffSize)};
+}
 
+// The join's record around samples already in place: the right operand's
+// headers and extension, the summed sizes, no fact values, and the name
+// made of the left folder and title and the right title.
+CWave CWave::joinedWith(const CWave& right, JoinSizes sizes, ByteArray samples) const {
     CWave result;
     result.formatChunk = right.formatChunk;
     result.riffHeader = right.riffHeader;
     result.dataHeader = right.dataHeader;
     result.extraFormatSize = right.extraFormatSize;
     result.extraFormatBytes = ownCopy(right.extraFormatBytes.get(), right.extraFormatSize);
-    result.dataHeader.dataSize = static_cast<std::uint32_t>(dataSize);
-    result.riffHeader.riffSize = static_cast<std::uint32_t>(riffSize);
-
-    if (dataSize != 0) {
-        result.sampleData = std::make_unique_for_overwrite<std::uint8_t[]>(dataSize);
-        auto leftSamples = getSampleData();
-        auto rightSamples = right.getSampleData();
-        if (!leftSamples.empty()) std::memcpy(result.sampleData.get(), leftSamples.data(), leftSamples.size());
-        if (!rightSamples.empty())
-            std::memcpy(result.sampleData.get() + leftSamples.size(), rightSamples.data(), rightSamples.size());
-    }
-
+    result.dataHeader.dataSize = sizes.dataSize;
+    result.riffHeader.riffSize = sizes.riffSize;
+    result.sampleData = std::move(samples);
     result.fileName = getFileFolder(fileName) + getFileTitle(fileName) + getFileTitle(right.fileName) + ".wav";
     return result;
+}
+
+CWave CWave::operator+(const CWave& right) const {
+    const JoinSizes sizes = joinSizes(right);
+    ByteArray samples;
+    if (sizes.dataSize != 0) {
+        samples.reset(static_cast<std::uint8_t*>(std::malloc(sizes.dataSize)));
+        if (!samples) throw std::bad_alloc();
+        auto leftSamples = getSampleData();
+        auto rightSamples = right.getSampleData();
+        if (!leftSamples.empty()) std::memcpy(samples.get(), leftSamples.data(), leftSamples.size());
+        if (!rightSamples.empty())
+            std::memcpy(samples.get() + leftSamples.size(), rightSamples.data(), rightSamples.size());
+    }
+    return joinedWith(right, sizes, std::move(samples));
+}
+
+CWave operator+(CWave&& left, const CWave& right) {
+    if (&left == &right) return std::as_const(left) + right;  // cannot grow what it reads from
+    const CWave::JoinSizes sizes = left.joinSizes(right);
+    auto rightSamples = right.getSampleData();
+    if (!rightSamples.empty()) {
+        const std::size_t leftBytes = left.dataHeader.dataSize;
+        // realloc keeps the left samples and, at the top of the heap, does not move them.
+        auto* grown = static_cast<std::uint8_t*>(std::realloc(left.sampleData.get(), sizes.dataSize));
+        if (grown == nullptr) throw std::bad_alloc();  // the left operand still holds its samples
+        left.sampleData.release();
+        left.sampleData.reset(grown);
+        std::memcpy(grown + leftBytes, rightSamples.data(), rightSamples.size());
+    }
+    CWave::ByteArray samples = std::move(left.sampleData);
+    left.dataHeader.dataSize = 0;
+    return left.joinedWith(right, sizes, std::move(samples));
 }
 
 std::string CWave::getFileFolder(std::string path) {

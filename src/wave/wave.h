@@ -84,6 +84,10 @@ public:
     // Left samples, then right samples, under the right record's headers.
     // Throws "Can't concatenate waves with different format tags".
     CWave operator+(const CWave& right) const;
+    // The same join for a left operand that is about to go: its sample array
+    // grows in place where it can, so a chain of joins does not copy the
+    // earlier samples at every step. The left operand is left empty.
+    friend CWave operator+(CWave&& left, const CWave& right);
 
     // Only the backslash separates folders here.
     static std::string getFileFolder(std::string path);
@@ -99,15 +103,28 @@ public:
     std::span<const std::uint8_t> getExtraFormatBytes() const;
 
 private:
+    // Arrays come from malloc so that a join can grow them with realloc.
+    struct FreeBytes {
+        void operator()(std::uint8_t* bytes) const noexcept;
+    };
+    using ByteArray = std::unique_ptr<std::uint8_t[], FreeBytes>;
+    static ByteArray ownCopy(const std::uint8_t* from, std::size_t count);
+
+    struct JoinSizes {
+        std::uint32_t dataSize;
+        std::uint32_t riffSize;
+    };
+    JoinSizes joinSizes(const CWave& right) const;
+    CWave joinedWith(const CWave& right, JoinSizes sizes, ByteArray samples) const;
     std::vector<std::uint8_t> encodeHeaders() const;
     void swapContents(CWave& other) noexcept;
 
-    std::unique_ptr<std::uint8_t[]> sampleData;  // dataHeader.dataSize bytes, or none
+    ByteArray sampleData;  // dataHeader.dataSize bytes, or none
     RiffHeader riffHeader{};
     FormatChunk formatChunk{};
     FactChunk factChunk{kNoFact, 0};
     DataHeader dataHeader{};
     std::string fileName;
     std::uint16_t extraFormatSize = 0;
-    std::unique_ptr<std::uint8_t[]> extraFormatBytes;  // extraFormatSize bytes, or none
+    ByteArray extraFormatBytes;  // extraFormatSize bytes, or none
 };

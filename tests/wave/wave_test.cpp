@@ -7,6 +7,7 @@
 #include <filesystem>
 #include <memory>
 #include <string>
+#include <utility>
 
 #include "wave/wav_bytes.h"
 
@@ -339,6 +340,27 @@ TEST(WaveJoinTest, PcmJoinSumsSizesAndTakesTheRightHeaders) {
     const Bytes saved = joined.toBytes();
     EXPECT_EQ(saved.size(), 3044u);
     EXPECT_EQ(saved, pcmClip(expected, rightFormat));
+}
+
+TEST(WaveJoinTest, JoiningAMovedLeftOperandGivesTheSameRecord) {
+    const CWave left = CWave::fromBytes(extendedClip(2, {1, 2}, counting(300, 1)), "hangok/l.wav");
+    const CWave right = CWave::fromBytes(extendedClip(2, {3}, counting(500, 9)), "hangok/r.wav");
+    const CWave expected = left + right;
+
+    CWave moved = left;
+    const CWave joined = std::move(moved) + right;
+    EXPECT_EQ(joined.toBytes(), expected.toBytes());
+    EXPECT_EQ(joined.getFileName(), expected.getFileName());
+    EXPECT_TRUE(moved.getSampleData().empty());
+
+    CWave self = left;
+    const CWave doubled = std::move(self) + self;
+    EXPECT_EQ(samplesOf(doubled), concat(counting(300, 1), counting(300, 1)));
+
+    CWave mismatched = CWave::fromBytes(pcmClip(counting(4)), "p.wav");
+    EXPECT_EQ(thrownText([&] { (void)(std::move(mismatched) + right); }),
+              "Can't concatenate waves with different format tags");
+    EXPECT_EQ(samplesOf(mismatched), counting(4));
 }
 
 TEST(WaveJoinTest, EmptyLeftOperandGivesTheRightSamples) {
