@@ -6,12 +6,12 @@ Player::Player(ScriptedPlatform& machine, PlayerPlan plan) : machine_(machine), 
     machine_.setPlayer([this] { act(); });
 }
 
-// Called whenever the game waits for a key or polls with none queued.
+// Called whenever the game reads or polls with no key due.
 void Player::act() {
     if (machine_.sounding("hangok/zene/menuzene.mp3")) return inMainMenu();
     if (machine_.sounding("hangok/szorny.wav")) return inEncounter();
     if (machine_.sounding("hangok/kfegyvervesz.wav")) {
-        if (plan_.takesSpecialWeapon) machine_.press({key('k')});
+        if (plan_.takesSpecialWeapon) press({key('k')});
         return;
     }
     if (gameMusicSounding()) inStepLoop();
@@ -27,22 +27,22 @@ void Player::inMainMenu() {
     bullets_ = 10;
     crystalPressesLeft_ = plan_.crystalPresses;
     afterwardsPressed_ = false;
-    machine_.press({kEnter});
+    press({kEnter});
 }
 
 // Turns right until the radar sounds, then fires; an empty magazine is reloaded.
 void Player::inEncounter() {
     const int kills = killsThisGame();
     if (kills >= plan_.shootsUntilKills) return;
-    if (plan_.instantKillsFor.contains(kills + 1)) return machine_.press({key('4')});
-    if (!machine_.sounding("hangok/radar.wav")) return machine_.press({kRight});
+    if (plan_.instantKillsFor.contains(kills + 1)) return press({key('4')});
+    if (!machine_.sounding("hangok/radar.wav")) return press({kRight});
     if (bullets_ == 0) {
-        machine_.press({kEnter});
+        press({kEnter});
         bullets_ = 10;
         ++reloads_;
         return;
     }
-    machine_.press({kSpace});
+    press({kSpace});
     --bullets_;
     ++shotsFired_;
 }
@@ -53,15 +53,18 @@ void Player::inStepLoop() {
     if (kills >= 121) {
         if (crystalPressesLeft_ > 0) {
             --crystalPressesLeft_;
-            machine_.press({kSpace});
+            press({kSpace});
         }
         return;
     }
-    if (kills < plan_.killsPerGame.at(gamesStarted_ - 1)) return machine_.press({kUp});
+    if (kills < plan_.killsPerGame.at(gamesStarted_ - 1)) return press({kUp});
     if (afterwardsPressed_) return;
     afterwardsPressed_ = true;
-    for (const Keys& keys : plan_.afterwards) machine_.press({keys});
+    machine_.pressAt(machine_.now(), plan_.afterwards);
 }
+
+// At once, ahead of any key queued for later.
+void Player::press(std::initializer_list<Keys> presses) { machine_.pressAt(machine_.now(), presses); }
 
 int Player::killsThisGame() const { return machine_.timesPlayed("hangok/szornyhalal.wav") - killsBeforeThisGame_; }
 

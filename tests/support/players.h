@@ -53,6 +53,7 @@ private:
     void inMainMenu();
     void inEncounter();
     void inStepLoop();
+    void press(std::initializer_list<Keys> presses);
     int killsThisGame() const;
     bool gameMusicSounding() const;
 

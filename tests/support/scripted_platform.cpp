@@ -190,12 +190,12 @@ void VirtualMachine::playSound(const std::string& wavFile, platform::Wait wait) 
 }
 
 bool VirtualMachine::kbhit() {
-    if (keys.empty() && player) player();
+    if (!keyDue() && player) player();
     return keyDue();
 }
 
 int VirtualMachine::getch() {
-    if (keys.empty() && player) player();
+    if (!keyDue() && player) player();
     if (keys.empty()) throw platform::InputClosed();
     now = std::max(now, keys.front().first);  // a blocking read waits for the key
     const int code = keys.front().second;

@@ -101,7 +101,8 @@ public:
     std::set<std::string, std::less<>> filesWithoutHandle;
     std::map<std::string, long long, std::less<>> durations;  // ms a sound lasts, by file
     long long defaultDuration = 1000;
-    // Asked for keys whenever the game would wait for one or polls with none due.
+    // Asked for keys whenever the game reads or polls with no key due; keys
+    // queued for later still come at their time.
     std::function<void()> player;
 
     // The ear: what is sounding now, and what was ever asked to play.
