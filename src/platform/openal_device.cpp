@@ -3,6 +3,7 @@
 #include <AL/al.h>
 #include <AL/alc.h>
 #include <AL/alext.h>
+#include <fcntl.h>
 #include <unistd.h>
 
 #include <cstdio>
@@ -51,6 +52,35 @@ private:
     std::string path_;
 };
 
+// Opening the device probes the sound drivers, and ALSA and OpenAL Soft
+// write their complaints to standard error. On a machine without sound the
+// player's screen reader would read a screenful of them before the game's one
+// line, so they are dropped while the device opens; a developer who sets
+// ALSOFT_LOGLEVEL still sees them.
+class QuietStderr {
+public:
+    QuietStderr() {
+        if (std::getenv("ALSOFT_LOGLEVEL") != nullptr) return;
+        const int devNull = ::open("/dev/null", O_WRONLY | O_CLOEXEC);
+        if (devNull < 0) return;
+        std::fflush(stderr);
+        saved_ = ::dup(STDERR_FILENO);
+        if (saved_ >= 0) ::dup2(devNull, STDERR_FILENO);
+        ::close(devNull);
+    }
+    ~QuietStderr() {
+        if (saved_ < 0) return;
+        std::fflush(stderr);
+        ::dup2(saved_, STDERR_FILENO);
+        ::close(saved_);
+    }
+    QuietStderr(const QuietStderr&) = delete;
+    QuietStderr& operator=(const QuietStderr&) = delete;
+
+private:
+    int saved_ = -1;
+};
+
 std::string_view deviceName(ALCdevice* device) {
     // OpenAL Soft 1.19 names the opened device under ALC_ALL_DEVICES_SPECIFIER.
     const ALCchar* name = alcGetString(device, ALC_ALL_DEVICES_SPECIFIER);
@@ -96,6 +126,7 @@ std::unique_ptr<OpenAlDevice> OpenAlDevice::open() {
     ALCdevice* device = nullptr;
     {
         LowLatencyConfig config;
+        QuietStderr quiet;
         device = alcOpenDevice(nullptr);
     }
     if (device == nullptr) return nullptr;
