@@ -42,6 +42,7 @@ private:
     // The step loop and its key handlers (step_loop.cpp).
     void stepLoop();
     void changeLevel();
+    void enterLevel(int extraMagazines, const char* music);
     void readKey();
     void helpKey();
     void codeEntry();

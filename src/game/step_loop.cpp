@@ -30,27 +30,24 @@ void Game::stepLoop() {
     } while (s_.elet != 0 && s_.megoltszorny < kLastKill);
 }
 
+// A new level: its fanfare, extra magazines, a fresh instant kill and its music.
+void Game::enterLevel(int extraMagazines, const char* music) {
+    play(*effektmotor_, "hangok/szintlepes.wav");
+    s_.lotar += extraMagazines;
+    s_.egyszerol = kInstantKillReady;
+    zenemotor_->stopAllSounds();
+    playLooped(*zenemotor_, music);
+}
+
 // Each level's sound, magazines, instant kill and music come once; the level
 // parameters are written on every iteration.
 void Game::changeLevel() {
     if (s_.megoltszorny == kKillsForLevel2) {
-        if (s_.szint != 2) {
-            play(*effektmotor_, "hangok/szintlepes.wav");
-            s_.lotar += kMagazinesLevel2;
-            s_.egyszerol = kInstantKillReady;
-            zenemotor_->stopAllSounds();
-            playLooped(*zenemotor_, "hangok/zene/jatekzene2.mp3");
-        }
+        if (s_.szint != 2) enterLevel(kMagazinesLevel2, "hangok/zene/jatekzene2.mp3");
         s_.szint = 2;
     }
     if (s_.megoltszorny == kKillsForLevel3) {
-        if (s_.szint == 2) {
-            play(*effektmotor_, "hangok/szintlepes.wav");
-            s_.lotar += kMagazinesLevel3;
-            s_.egyszerol = kInstantKillReady;
-            zenemotor_->stopAllSounds();
-            playLooped(*zenemotor_, "hangok/zene/jatekzene3.mp3");
-        }
+        if (s_.szint == 2) enterLevel(kMagazinesLevel3, "hangok/zene/jatekzene3.mp3");
         s_.szint = 3;
     }
     if (s_.szint == 2) {
