@@ -69,20 +69,41 @@ void Game::startJingle() {
     }
 }
 
+// Reads one key into billi, waiting for it; only the arrows move the item,
+// with wrap-around. The plain codes of P and H are no Down and Up. True when
+// the key came with a prefix, so billi holds its scan code.
+bool Game::readMenuKey(int items) {
+    s_.billi = platform_.getch();
+    const bool prefixed = key::isPrefix(s_.billi);
+    if (prefixed) {
+        s_.billi = platform_.getch();
+        if (s_.billi == key::kDown) ++s_.menu;
+        if (s_.billi == key::kUp) --s_.menu;
+    }
+    if (s_.menu == items + 1) s_.menu = 1;
+    if (s_.menu == 0) s_.menu = items;
+    return prefixed;
+}
+
+// Both menus' help and credits: the recording starts and the menu stays deaf
+// for its length, the recording is not stopped after.
+void Game::playHelp() {
+    play(*zenemotor_, "hangok/sugo.mp3");
+    platform_.sleep(7000);
+}
+
+void Game::playCredits() {
+    play(*zenemotor_, "hangok/keszito.mp3");
+    platform_.sleep(18000);
+}
+
 // Returns when the player starts a new game. Only the arrows move; every key
 // but Enter speaks the current item again.
 void Game::mainMenu() {
     s_.menu = 1;
     for (;;) {
         play(*zenemotor_, kMainMenuNames[s_.menu]);
-        s_.billi = platform_.getch();
-        if (key::isPrefix(s_.billi)) {
-            s_.billi = platform_.getch();
-            if (s_.billi == key::kDown) ++s_.menu;
-            if (s_.billi == key::kUp) --s_.menu;
-        }
-        if (s_.menu == kMainMenuItems + 1) s_.menu = 1;
-        if (s_.menu == 0) s_.menu = kMainMenuItems;
+        readMenuKey(kMainMenuItems);
         if (s_.billi != key::kEnter) continue;
 
         // Keys pressed during a waiting item stay queued for the menu.
@@ -94,12 +115,10 @@ void Game::mainMenu() {
                 platform_.sleep(5000);
                 break;
             case 3:
-                play(*zenemotor_, "hangok/sugo.mp3");
-                platform_.sleep(7000);
+                playHelp();
                 break;
             case 4:
-                play(*zenemotor_, "hangok/keszito.mp3");
-                platform_.sleep(18000);
+                playCredits();
                 break;
             case 5:
                 zenemotor_.reset();

@@ -33,6 +33,9 @@ private:
     bool startUp(int argc);
     void startJingle();
     void mainMenu();
+    bool readMenuKey(int items);
+    void playHelp();
+    void playCredits();
     bool newGame();
     void playIntro();
     void setNewGameValues();
@@ -56,7 +59,7 @@ private:
 
     // The stages each in a file of its own.
     void encounter();       // encounter.cpp
-    void specialWeapon();   // special_weapon.cpp
+    void specialWeapon();   // kfegyver.cpp
     void pauseMenu();       // pause_menu.cpp
     void finale();          // finale.cpp
     void crystalPhase();

@@ -26,17 +26,13 @@ void Game::pauseMenu() {
     s_.menu = 1;
     for (;;) {
         play(*zenemotor_, kPauseMenuNames[s_.menu]);
-        s_.billi = platform_.getch();
-        if (key::isPrefix(s_.billi)) {
-            s_.billi = platform_.getch();
-            if (s_.billi == key::kDown) ++s_.menu;
-            if (s_.billi == key::kUp) --s_.menu;
-        } else if (s_.billi == key::kEsc) {
+        // Only a 27 read without a prefix is Esc; a scan code 27 after a
+        // prefix just speaks the item again.
+        const bool prefixed = readMenuKey(kPauseMenuItems);
+        if (!prefixed && s_.billi == key::kEsc) {
             s_.menu = 1;
             s_.billi = key::kEnter;
         }
-        if (s_.menu == kPauseMenuItems + 1) s_.menu = 1;
-        if (s_.menu == 0) s_.menu = kPauseMenuItems;
         if (s_.billi != key::kEnter) continue;
 
         // Keys pressed during a waiting item stay queued for the menu.
@@ -44,12 +40,10 @@ void Game::pauseMenu() {
             case 1:
                 return;
             case 2:
-                play(*zenemotor_, "hangok/sugo.mp3");
-                platform_.sleep(7000);
+                playHelp();
                 break;
             case 3:
-                play(*zenemotor_, "hangok/keszito.mp3");
-                platform_.sleep(18000);
+                playCredits();
                 break;
             case 4:
                 effektmotor_.reset();
